@@ -10,8 +10,8 @@
 
 #include "fatal_error.h"
 #include "filter.h"
-#include "io.h"
 #include "lead_bytes.h"
+#include "system_io.h"
 
 namespace {
 

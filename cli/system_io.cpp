@@ -1,4 +1,4 @@
-#include "io.h"
+#include "system_io.h"
 
 #include <cerrno>
 #include <cstring>
@@ -29,6 +29,12 @@ void prepareStandardStreams() {
     _setmode(kStandardOutput, _O_BINARY);
 #else
     std::signal(SIGPIPE, SIG_IGN);
+    // A closed standard descriptor would go to the next file opened, and '-'
+    // or the output would silently use that file. Park /dev/null there, open
+    // the wrong way round, so using it fails as the closed one would.
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) open("/dev/null", fd == kStandardInput ? O_WRONLY : O_RDONLY);
+    }
 #endif
 }
 

@@ -2,6 +2,8 @@
 
 // The little the command-line tool needs from the operating system, the same
 // on Linux and Windows: raw binary reads and writes on file descriptors.
+// Not named io.h: on this include path it would hide the Windows C runtime's
+// <io.h>, which this file and GoogleTest need.
 
 #include <cstddef>
 #include <string>
