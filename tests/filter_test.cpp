@@ -61,7 +61,7 @@ std::string show(const std::string& bytes) {
     for (unsigned char c : bytes) {
         if (c == '\r') out += "<CR>";
         else if (c == '\n') out += "<LF>";
-        else if (c < 0x20 || c >= 0x7F) out += "<" + std::to_string(c) + ">";
+        else if (c < 0x20 || c >= 0x7F) out.append("<").append(std::to_string(c)).append(">");
         else out += static_cast<char>(c);
     }
     return out;

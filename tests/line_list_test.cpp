@@ -24,7 +24,7 @@ std::string show(const Lines& lines) {
         for (unsigned char c : *lines[i]) {
             if (c == '\r') out += "CR";
             else if (c == '\n') out += "LF";
-            else if (c < 0x20 || c >= 0x7F) out += "<" + std::to_string(c) + ">";
+            else if (c < 0x20 || c >= 0x7F) out.append("<").append(std::to_string(c)).append(">");
             else out += static_cast<char>(c);
         }
     }

@@ -28,11 +28,12 @@ TEST(Messages, AreGbkBytes) {
 // count asked for, instead of a null pointer or an exception.
 TEST(MemoryDeathTest, FailedAllocationIsFatalWithItsSize) {
     const std::size_t tooMuch = SIZE_MAX / 2;
-    const std::string expected = "fatalError 0 B7D6C5E420" + [&] {
-        std::string hex;
-        for (char digit : std::to_string(tooMuch)) hex += "3" + std::string(1, digit);
-        return hex;
-    }() + "20D7D6BDDAC4DAB4E6CAA7B0DC21";
+    std::string expected = "fatalError 0 B7D6C5E420";
+    for (char digit : std::to_string(tooMuch)) {
+        expected += '3';  // the digits' ASCII codes in hex: 0x30 to 0x39
+        expected += digit;
+    }
+    expected += "20D7D6BDDAC4DAB4E6CAA7B0DC21";
     EXPECT_EXIT(allocateBytes(tooMuch), testing::ExitedWithCode(kFatalErrorExitCode), expected);
 }
 
