@@ -1,5 +1,6 @@
 #include "filter.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -7,13 +8,9 @@ namespace {
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr std::size_t kByteOrderMarkLength = 3;
 
+// One pass the compiler vectorises: a memchr call per line costs more on short lines.
 std::size_t countByte(const char* bytes, std::size_t length, char wanted) {
-    std::size_t count = 0;
-    for (const char* at = bytes; (at = static_cast<const char*>(std::memchr(at, wanted, bytes + length - at)));
-         ++at) {
-        ++count;
-    }
-    return count;
+    return static_cast<std::size_t>(std::count(bytes, bytes + length, wanted));
 }
 
 const char* breakBytes(LineBreak style) { return style == LineBreak::crLf ? "\r\n" : "\n"; }
@@ -41,7 +38,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kCapacity = std::size_t{1} << 20;
+    static constexpr std::size_t kCapacity = std::size_t{1} << 16;
     WriteAll write_;
     OwnedBytes bytes_;
     std::size_t used_ = 0;
@@ -64,13 +61,20 @@ RemovalSet::RemovalSet(OwnedBytes bytes, std::size_t length, const FilterSetting
     const LineScanner scanner(*settings.leadBytes, settings.lineBreak);
     const std::size_t breakLength = lineBreakLength(settings.lineBreak);
     const auto* unsignedText = reinterpret_cast<const unsigned char*>(text);
+    // Added a batch at a time, so the index can overlap the batch's look-ups.
+    constexpr std::size_t kBatch = 1024;
+    std::size_t breaks[kBatch];
+    LineView batch[kBatch];
     std::size_t lineStart = 0;
     for (;;) {
-        const std::size_t lineBreak = findLineBreak(unsignedText, lineStart, length, scanner);
-        if (lineBreak == kNoLineBreak) break;
-        traits_.hasLineBreak = true;
-        index_.add(text + lineStart, lineBreak - lineStart);
-        lineStart = lineBreak + breakLength;
+        const std::size_t found = findLineBreaks(unsignedText, lineStart, length, scanner, breaks, kBatch);
+        for (std::size_t k = 0; k < found; ++k) {
+            batch[k] = {text + lineStart, breaks[k] - lineStart};
+            lineStart = breaks[k] + breakLength;
+        }
+        index_.add(batch, found);
+        if (found > 0) traits_.hasLineBreak = true;
+        if (found < kBatch) break;
     }
     if (lineStart < length) index_.add(text + lineStart, length - lineStart);
 }
@@ -90,6 +94,9 @@ FilterReport filterOriginal(ReadSome read, const RemovalSet& removal, const Filt
     bool atStart = true;             // nothing of the original consumed yet
     bool breakPending = false;       // the last kept line still owes its line break
     std::vector<LineView, CoreAllocator<LineView>> lines;
+    std::vector<unsigned char, CoreAllocator<unsigned char>> inList;  // per line: 1 when removed
+    constexpr std::size_t kBreaksAtOnce = 1024;
+    std::size_t breaks[kBreaksAtOnce];
 
     auto finish = [&](FilterOutcome outcome) {
         report.outcome = outcome;
@@ -97,20 +104,28 @@ FilterReport filterOriginal(ReadSome read, const RemovalSet& removal, const Filt
         return report;
     };
 
-    // Decides lines[0..] and writes the kept ones. Every line passed here
-    // exists, so it settles the break owed by the kept line before it.
+    // Decides `lines` and writes the kept ones. Every line passed here exists,
+    // so it settles the break owed by the kept line before it. The lines lie
+    // one after another in the buffer, each but the last followed by its
+    // break, so a run of kept lines goes out as one copy, breaks and all.
     auto emitLines = [&]() -> bool {
-        bool ok = true;
-        decideLines(removal.index(), lines.data(), lines.size(), [&](std::size_t k, bool removed) {
-            if (breakPending) {
-                ok = ok && output.append(lineBreak, breakLength);
-                breakPending = false;
+        const std::size_t count = lines.size();
+        if (count == 0) return true;
+        inList.resize(count);
+        removal.index().containsEach(lines.data(), count, inList.data());
+        if (breakPending && !output.append(lineBreak, breakLength)) return false;
+        const char* run = nullptr;  // the first line of the current run of kept lines
+        for (std::size_t k = 0; k < count; ++k) {
+            if (!inList[k]) {
+                if (!run) run = lines[k].bytes;
+            } else if (run) {
+                if (!output.append(run, static_cast<std::size_t>(lines[k].bytes - run))) return false;
+                run = nullptr;
             }
-            if (removed) return;
-            ok = ok && output.append(lines[k].bytes, lines[k].length);
-            breakPending = true;
-        });
-        return ok;
+        }
+        // The last line's break waits until a line after it turns up.
+        breakPending = run != nullptr;
+        return !run || output.append(run, static_cast<std::size_t>(lines[count - 1].bytes + lines[count - 1].length - run));
     };
 
     for (;;) {
@@ -150,12 +165,14 @@ FilterReport filterOriginal(ReadSome read, const RemovalSet& removal, const Filt
         const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.get());
         lines.clear();
         for (;;) {
-            const std::size_t found = findLineBreak(bytes, lineStart, held, scanner);
-            if (found == kNoLineBreak) break;
-            traits.hasLineBreak = true;
-            lines.push_back({buffer.get() + lineStart, found - lineStart});
-            lineStart = found + breakLength;
+            const std::size_t found = findLineBreaks(bytes, lineStart, held, scanner, breaks, kBreaksAtOnce);
+            for (std::size_t k = 0; k < found; ++k) {
+                lines.push_back({buffer.get() + lineStart, breaks[k] - lineStart});
+                lineStart = breaks[k] + breakLength;
+            }
+            if (found < kBreaksAtOnce) break;
         }
+        if (!lines.empty()) traits.hasLineBreak = true;
         if (atEnd && lineStart < held) lines.push_back({buffer.get() + lineStart, held - lineStart});
         if (!emitLines()) return finish(FilterOutcome::writeFailed);
         // At the end, a break still owed belongs to the original's last line: dropped.

@@ -63,4 +63,4 @@ struct FilterReport {
 // size (the buffer grows for longer lines); tests shrink it to cut lines at
 // every boundary. On notText nothing of the chunk holding the NUL is written.
 FilterReport filterOriginal(ReadSome read, const RemovalSet& removal, const FilterSettings& settings,
-                            WriteAll write, std::size_t chunkSize = std::size_t{1} << 20);
+                            WriteAll write, std::size_t chunkSize = std::size_t{1} << 16);

@@ -34,12 +34,16 @@ LineList splitLines(const char* text, const LeadByteTable& leadBytes) {
         }
     };
 
+    constexpr std::size_t kBreaksAtOnce = 1024;
+    std::size_t breaks[kBreaksAtOnce];
     std::size_t lineStart = 0;
     for (;;) {
-        const std::size_t lineBreak = findLineBreak(bytes, lineStart, length, scanner);
-        if (lineBreak == kNoLineBreak) break;
-        addLine(lineStart, lineBreak);
-        lineStart = lineBreak + 2;
+        const std::size_t found = findLineBreaks(bytes, lineStart, length, scanner, breaks, kBreaksAtOnce);
+        for (std::size_t k = 0; k < found; ++k) {
+            addLine(lineStart, breaks[k]);
+            lineStart = breaks[k] + 2;
+        }
+        if (found < kBreaksAtOnce) break;
     }
     // A break at the very end closes the line before it and opens none.
     if (lineStart < length) addLine(lineStart, length);

@@ -1,5 +1,6 @@
 #include "line_scanner.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -61,7 +62,90 @@ std::size_t findBreakCharacterWise(const unsigned char* bytes, std::size_t p, st
     return kNoLineBreak;
 }
 
+constexpr std::uint64_t everyByte(unsigned char byte) { return 0x0101010101010101ull * byte; }
+
+// The bulk search: the breaks from `lineStart` on, stored in `breaks` up to
+// `capacity` of them, with `lineStart` moved past each. Eight bytes at a time,
+// since short lines would spend more on a memchr call each than on the search.
+// When lead bytes matter it stops at the first word holding a high byte
+// (setting `sawHighByte`): from there only a walk by characters is exact.
+class FastSearch {
+public:
+    FastSearch(const unsigned char* bytes, LineBreak style, bool stopAtHighByte, std::size_t* breaks,
+               std::size_t capacity)
+        : bytes_(bytes), style_(style), stopAtHighByte_(stopAtHighByte), breaks_(breaks), capacity_(capacity) {}
+
+    std::size_t count = 0;
+    bool sawHighByte = false;
+
+    void run(std::size_t& lineStart, std::size_t end) {
+        std::size_t at = lineStart;
+        if constexpr (std::endian::native == std::endian::little) {
+            for (; end - at >= 8; at += 8) {
+                std::uint64_t word;
+                std::memcpy(&word, bytes_ + at, 8);
+                if (stopAtHighByte_ && (word & everyByte(0x80))) {
+                    sawHighByte = true;
+                    return;
+                }
+                // The top bit of each byte that is an LF, exactly: no carry
+                // crosses from one byte into the next.
+                const std::uint64_t x = word ^ everyByte(kLf);
+                std::uint64_t lfs = ~(((x & everyByte(0x7F)) + everyByte(0x7F)) | x | everyByte(0x7F));
+                for (; lfs; lfs &= lfs - 1) {
+                    if (!take(at + static_cast<std::size_t>(std::countr_zero(lfs)) / 8, lineStart)) return;
+                }
+            }
+        }
+        for (; at < end; ++at) {
+            if (stopAtHighByte_ && (bytes_[at] & 0x80)) {
+                sawHighByte = true;
+                return;
+            }
+            if (bytes_[at] == kLf && !take(at, lineStart)) return;
+        }
+    }
+
+private:
+    // Records the break an LF ends, if any; false once the capacity is used up.
+    bool take(std::size_t lf, std::size_t& lineStart) {
+        std::size_t breakAt = lf;
+        if (style_ == LineBreak::crLf) {
+            // A pair's CR stands inside the current line; an LF alone is text.
+            if (lf == lineStart || bytes_[lf - 1] != kCr) return true;
+            breakAt = lf - 1;
+        }
+        breaks_[count++] = breakAt;
+        lineStart = lf + 1;
+        return count < capacity_;
+    }
+
+    const unsigned char* bytes_;
+    LineBreak style_;
+    bool stopAtHighByte_;
+    std::size_t* breaks_;
+    std::size_t capacity_;
+};
+
 }  // namespace
+
+std::size_t findLineBreaks(const unsigned char* bytes, std::size_t lineStart, std::size_t end,
+                           const LineScanner& scanner, std::size_t* breaks, std::size_t capacity) {
+    std::size_t count = 0;
+    while (count < capacity && lineStart < end) {
+        FastSearch search(bytes, scanner.style, scanner.anyLeadByte, breaks + count, capacity - count);
+        search.run(lineStart, end);
+        count += search.count;
+        if (!search.sawHighByte || count == capacity) break;
+        // The line holding the high byte, character by character; then the
+        // fast search again from the next line.
+        const std::size_t found = findLineBreak(bytes, lineStart, end, scanner);
+        if (found == kNoLineBreak) break;
+        breaks[count++] = found;
+        lineStart = found + lineBreakLength(scanner.style);
+    }
+    return count;
+}
 
 std::size_t findLineBreak(const unsigned char* bytes, std::size_t lineStart, std::size_t end,
                           const LineScanner& scanner) {

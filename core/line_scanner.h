@@ -35,3 +35,12 @@ inline constexpr std::size_t kNoLineBreak = static_cast<std::size_t>(-1);
 // longer range never contradicts a break found in a shorter one.
 std::size_t findLineBreak(const unsigned char* bytes, std::size_t lineStart, std::size_t end,
                           const LineScanner& scanner);
+
+// Finds, in order, the line breaks that close the lines of [lineStart, end),
+// as findLineBreak would one after another with each next line starting just
+// past the break before. Stores the offsets of the first bytes of up to
+// `capacity` breaks in `breaks` and returns how many it stored: fewer than
+// `capacity` means there are no more. Callers find many lines in one call
+// instead of paying a call per line.
+std::size_t findLineBreaks(const unsigned char* bytes, std::size_t lineStart, std::size_t end,
+                           const LineScanner& scanner, std::size_t* breaks, std::size_t capacity);

@@ -6,7 +6,7 @@
 
 void removeLines(const LineList& original, const LineList& removal, PieceSink sink) {
     RemovalIndex index(removal.count());
-    for (const LineView& line : removal.lines()) index.add(line.bytes, line.length);
+    index.add(removal.lines().data(), removal.count());
 
     const std::span<const LineView> lines = original.lines();
     const std::size_t lastLine = lines.size() - 1;  // unused when there is none
