@@ -7,6 +7,7 @@
 #include "lead_bytes.h"
 #include "line_list.h"
 #include "remove_lines.h"
+#include "support/streamed_filter.h"
 
 namespace {
 
@@ -16,37 +17,6 @@ std::string wholeTextResult(const std::string& original, const std::string& remo
     removeLines(splitLines(original.c_str(), table), splitLines(removal.c_str(), table),
                 [&](const char* piece, std::size_t length) { result.append(piece, length); });
     return result;
-}
-
-struct StreamRun {
-    std::string output;
-    FilterReport report;
-};
-
-// Streams `original` through the filter `chunk` bytes per read.
-StreamRun streamed(const std::string& original, const std::string& removal, const FilterSettings& settings,
-                   std::size_t chunk, std::size_t failWritesAfter = static_cast<std::size_t>(-1)) {
-    OwnedBytes removalBytes = allocateOwnedBytes(removal.size() + 1);
-    std::memcpy(removalBytes.get(), removal.data(), removal.size());
-    const RemovalSet set(std::move(removalBytes), removal.size(), settings);
-    StreamRun run;
-    std::size_t readAt = 0;
-    std::size_t writes = 0;
-    run.report = filterOriginal(
-        [&](char* into, std::size_t capacity) -> long long {
-            const std::size_t count = std::min({capacity, chunk, original.size() - readAt});
-            std::memcpy(into, original.data() + readAt, count);
-            readAt += count;
-            return static_cast<long long>(count);
-        },
-        set, settings,
-        [&](const char* bytes, std::size_t length) {
-            if (writes++ >= failWritesAfter) return false;
-            run.output.append(bytes, length);
-            return true;
-        },
-        chunk);
-    return run;
 }
 
 std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
@@ -106,7 +76,7 @@ TEST(Filter, StreamingMatchesWholeTextPass) {
             const std::string mark = original.rfind("\xEF\xBB\xBF", 0) == 0 ? "\xEF\xBB\xBF" : "";
             const std::string expected = mark + wholeTextResult(withoutMark(original), withoutMark(removal), *table);
             for (std::size_t chunk : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{5}, std::size_t{64}}) {
-                const StreamRun run = streamed(original, removal, FilterSettings{table, LineBreak::crLf}, chunk);
+                const StreamRun run = streamThroughFilter(original, removal, FilterSettings{table, LineBreak::crLf}, chunk);
                 ASSERT_EQ(FilterOutcome::done, run.report.outcome);
                 ASSERT_EQ(show(expected), show(run.output))
                     << "round " << round << ", chunk " << chunk << "\noriginal " << show(original)
@@ -129,7 +99,7 @@ TEST(Filter, LfBreaksMatchCrLfBreaks) {
                                                   replaceAll(withoutMark(removal), "\n", "\r\n"), *table),
                                   "\r\n", "\n");
             for (std::size_t chunk : {std::size_t{1}, std::size_t{4}, std::size_t{64}}) {
-                const StreamRun run = streamed(original, removal, FilterSettings{table, LineBreak::lf}, chunk);
+                const StreamRun run = streamThroughFilter(original, removal, FilterSettings{table, LineBreak::lf}, chunk);
                 ASSERT_EQ(show(expected), show(run.output))
                     << "round " << round << ", chunk " << chunk << "\noriginal " << show(original)
                     << "\nremoval " << show(removal);
@@ -142,7 +112,7 @@ TEST(Filter, LfBreaksMatchCrLfBreaks) {
 TEST(Filter, LinesLongerThanTheBuffer) {
     const std::string longLine(10000, 'q');
     const std::string original = "a\r\n" + longLine + "\r\nb\r\n" + longLine + "x\r\nc";
-    const StreamRun run = streamed(original, "b\r\n" + longLine, FilterSettings{&noLeadBytes()}, 7);
+    const StreamRun run = streamThroughFilter(original, "b\r\n" + longLine, FilterSettings{&noLeadBytes()}, 7);
     EXPECT_EQ("a\r\n" + longLine + "x\r\nc", run.output);
 }
 
@@ -157,7 +127,7 @@ TEST(Filter, TraitsOfTheOriginal) {
         {"ab", false, false},
     };
     for (const auto& c : cases) {
-        const StreamRun run = streamed(c.original, "", FilterSettings{&noLeadBytes()}, 2);
+        const StreamRun run = streamThroughFilter(c.original, "", FilterSettings{&noLeadBytes()}, 2);
         EXPECT_EQ(c.hasLf, run.report.originalTraits.hasLf) << show(c.original);
         EXPECT_EQ(c.hasLineBreak, run.report.originalTraits.hasLineBreak) << show(c.original);
     }
@@ -166,7 +136,7 @@ TEST(Filter, TraitsOfTheOriginal) {
 // A NUL stops the stream: what was decided before it is out, nothing after.
 TEST(Filter, NulByteStopsWithoutWritingItsChunk) {
     const std::string original = std::string("a\r\nb\r\nc\0d\r\ne", 13);
-    const StreamRun run = streamed(original, "", FilterSettings{&noLeadBytes()}, 3);
+    const StreamRun run = streamThroughFilter(original, "", FilterSettings{&noLeadBytes()}, 3);
     EXPECT_EQ(FilterOutcome::notText, run.report.outcome);
     EXPECT_EQ("a\r\nb", run.output);
 }
@@ -174,13 +144,13 @@ TEST(Filter, NulByteStopsWithoutWritingItsChunk) {
 TEST(Filter, WriteFailureStopsTheStream) {
     std::string original;
     for (int i = 0; i < 200000; ++i) original += std::to_string(i) + "\r\n";
-    const StreamRun run = streamed(original, "", FilterSettings{&noLeadBytes()}, 1 << 16, 1);
+    const StreamRun run = streamThroughFilter(original, "", FilterSettings{&noLeadBytes()}, 1 << 16, 1);
     EXPECT_EQ(FilterOutcome::writeFailed, run.report.outcome);
     EXPECT_LT(run.output.size(), original.size());
 }
 
 TEST(Filter, RemovalByteOrderMarkIsNotPartOfTheFirstLine) {
-    const StreamRun run = streamed("a\r\nb\r\nc", "\xEF\xBB\xBF" "a\r\nc", FilterSettings{&noLeadBytes()}, 64);
+    const StreamRun run = streamThroughFilter("a\r\nb\r\nc", "\xEF\xBB\xBF" "a\r\nc", FilterSettings{&noLeadBytes()}, 64);
     EXPECT_EQ("b\r\n", run.output);
 }
 

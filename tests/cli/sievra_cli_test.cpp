@@ -140,6 +140,15 @@ struct RemovalCase {
     std::string expected;
 };
 
+// The same, run with options.
+struct FlaggedCase {
+    const char* name;
+    std::vector<std::string> flags;
+    std::string original;
+    std::string removal;
+    std::string expected;
+};
+
 TEST_F(Sievra, RemovesListedLinesAndEndsWithTheOriginalsLastLine) {
     const RemovalCase cases[] = {
         {"the window's example", "11111\r\n22222\r\n33333\r\n44444", "22222\r\n33333\r\n", "11111\r\n44444"},
@@ -250,13 +259,7 @@ TEST_F(Sievra, SplitsAtCharacterBoundariesOfTheChosenCodePage) {
 }
 
 TEST_F(Sievra, LfOptionBreaksAtLfAloneAndKeepsCrInLines) {
-    const struct {
-        const char* name;
-        std::vector<std::string> flags;
-        std::string original;
-        std::string removal;
-        std::string expected;
-    } cases[] = {
+    const FlaggedCase cases[] = {
         {"pieces end in LF", {"--lf"}, "a\nb\nc", "b\n", "a\nc"},
         {"last line removed", {"--lf"}, "a\nb", "b", "a\n"},
         {"a final LF makes no empty line", {"--lf"}, "a\nb\n", "x", "a\nb"},
@@ -317,13 +320,7 @@ TEST_F(Sievra, WarnsOnceAboutAFileWithLfButNoCrLfBreak) {
 
 TEST_F(Sievra, ByteOrderMarkIsNotPartOfTheFirstLine) {
     const std::string mark = kMark;
-    const struct {
-        const char* name;
-        std::vector<std::string> flags;
-        std::string original;
-        std::string removal;
-        std::string expected;
-    } cases[] = {
+    const FlaggedCase cases[] = {
         {"original's mark written through", {}, mark + "a\r\nb", "a", mark + "b"},
         {"removal's mark dropped", {}, "a\r\nb", mark + "b", "a\r\n"},
         {"both", {}, mark + "a\r\nb", mark + "a\r\n", mark + "b"},

@@ -4,7 +4,6 @@
 // Input layout: byte 0 picks the lead-byte table, byte 1 the stream's read
 // size, the rest is "original NUL removal".
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +16,7 @@
 #include "line_list.h"
 #include "remove_lines.h"
 #include "support/reference.h"
+#include "support/streamed_filter.h"
 
 void fatalError(int code, const char* message) {
     std::fprintf(stderr, "fatalError %d %s\n", code, message ? message : "");
@@ -43,29 +43,11 @@ const LeadByteTable& pickTable(std::uint8_t selector) {
     }
 }
 
-std::string streamed(const std::string& original, const std::string& removal, const LeadByteTable& table,
-                     std::size_t chunk) {
-    const FilterSettings settings{&table, LineBreak::crLf};
-    OwnedBytes removalBytes = allocateOwnedBytes(removal.size() + 1);
-    std::memcpy(removalBytes.get(), removal.data(), removal.size());
-    const RemovalSet set(std::move(removalBytes), removal.size(), settings);
-    std::string output;
-    std::size_t readAt = 0;
-    const FilterReport report = filterOriginal(
-        [&](char* into, std::size_t capacity) -> long long {
-            const std::size_t count = std::min({capacity, chunk, original.size() - readAt});
-            std::memcpy(into, original.data() + readAt, count);
-            readAt += count;
-            return static_cast<long long>(count);
-        },
-        set, settings,
-        [&](const char* bytes, std::size_t length) {
-            output.append(bytes, length);
-            return true;
-        },
-        chunk);
-    if (report.outcome != FilterOutcome::done) mismatch("stream did not finish");
-    return output;
+std::string streamedOutput(const std::string& original, const std::string& removal, const LeadByteTable& table,
+                           std::size_t chunk) {
+    const StreamRun run = streamThroughFilter(original, removal, FilterSettings{&table, LineBreak::crLf}, chunk);
+    if (run.report.outcome != FilterOutcome::done) mismatch("stream did not finish");
+    return run.output;
 }
 
 }  // namespace
@@ -96,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The stream treats a leading byte-order mark apart; compare without one.
     if (original.rfind("\xEF\xBB\xBF", 0) != 0 && removal.rfind("\xEF\xBB\xBF", 0) != 0 &&
-        streamed(original, removal, table, chunk) != fast) {
+        streamedOutput(original, removal, table, chunk) != fast) {
         mismatch("streaming filter");
     }
     return 0;
