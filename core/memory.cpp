@@ -1,7 +1,6 @@
 #include "memory.h"
 
 #include <charconv>
-#include <cstdlib>
 #include <cstring>
 
 #include "fatal_error.h"
@@ -21,16 +20,3 @@ void formatAllocationFailure(std::size_t byteCount, char* out) {
     std::memcpy(at, tail, tailLength);
     at[tailLength] = '\0';
 }
-
-void* allocateBytes(std::size_t byteCount) {
-    // A request of 0 bytes still yields a block of its own.
-    void* block = std::malloc(byteCount == 0 ? 1 : byteCount);
-    if (block == nullptr) {
-        char message[kAllocationMessageCapacity];
-        formatAllocationFailure(byteCount, message);
-        fatalError(0, message);
-    }
-    return block;
-}
-
-void releaseBytes(void* block) noexcept { std::free(block); }

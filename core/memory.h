@@ -6,6 +6,7 @@
 // Every text and list of the program comes from here. A request the allocator
 // cannot meet ends the program through fatalError with the byte count asked
 // for, so callers never see a null pointer and no exception is thrown.
+// Each program links one definition: default_allocator.cpp, or its own.
 void* allocateBytes(std::size_t byteCount);
 void releaseBytes(void* block) noexcept;
 
