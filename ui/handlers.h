@@ -1,0 +1,9 @@
+#pragma once
+
+// The program's two event handlers.
+
+// The main window's created event: the window is complete but still hidden.
+void onWindowCreated();
+
+// The Start button's clicked event.
+void onStartClicked();

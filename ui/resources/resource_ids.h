@@ -1,0 +1,3 @@
+#pragma once
+
+#define IDI_PROGRAM 1
