@@ -14,6 +14,7 @@ namespace {
 struct MainWindowState {
     MainWindowEvents events{};
     HWND focusBeforeDeactivation = nullptr;
+    HFONT font = nullptr;  // a private class keeps its own font
 };
 
 MainWindowState g_state;
@@ -163,6 +164,11 @@ LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
         case WM_COMMAND:
             if (LOWORD(wParam) == kStartButton && HIWORD(wParam) == BN_CLICKED) raise(state->events.startClicked);
             return 0;
+        case WM_SETFONT:
+            state->font = reinterpret_cast<HFONT>(wParam);
+            return 0;
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(state->font);
         case WM_ACTIVATE:
             onActivate(window, *state, wParam);
             return 0;
@@ -218,7 +224,7 @@ HWND createMainWindow(HINSTANCE instance) {
 bool loadMainWindow(const MainWindowEvents& events) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     if (!registerMainWindowClass(instance) || !registerLabelClass(instance)) return false;
-    g_state = MainWindowState{events, nullptr};
+    g_state = MainWindowState{events, nullptr, nullptr};
 
     HWND window = createMainWindow(instance);
     if (!window) return false;
