@@ -10,13 +10,18 @@ set -euo pipefail
 profile="${1:-test}"
 
 build_tools=(cmake ninja-build g++ make python3)
-windows_tools=(g++-mingw-w64-x86-64 wine wine64 xvfb xauth locales fonts-wqy-microhei)
+# Fonts: AR PL SungtiL GB stands in for the Chinese system font, Micro Hei
+# for what it lacks, and fonts-wine has Marlett (the wrapper says why).
+windows_tools=(g++-mingw-w64-x86-64 wine wine64 xvfb xauth locales
+               fonts-arphic-gbsn00lp fonts-wqy-microhei fonts-wine)
+# scripts/screenshot.sh: xwd, xwininfo and netpbm's converters.
+screen_tools=(x11-apps x11-utils netpbm)
 test_tools=(googletest libbenchmark-dev clang libclang-rt-14-dev)
 bench_tools=(mawk grep coreutils time hyperfine libbenchmark-dev)
 
 case "$profile" in
-    run) wanted=("${build_tools[@]}") ;;
-    test) wanted=("${build_tools[@]}" "${windows_tools[@]}" "${test_tools[@]}") ;;
+    run) wanted=("${build_tools[@]}" "${windows_tools[@]}" "${screen_tools[@]}" googletest) ;;
+    test) wanted=("${build_tools[@]}" "${windows_tools[@]}" "${screen_tools[@]}" "${test_tools[@]}") ;;
     bench) wanted=("${build_tools[@]}" "${bench_tools[@]}") ;;
     *) echo "install-deps: unknown profile '$profile' (run, test or bench)" >&2; exit 2 ;;
 esac
@@ -39,7 +44,7 @@ fi
 
 # Wine takes its ANSI code page from the locale: zh_CN.UTF-8 gives 936 (GBK),
 # the code page of the window's texts; en_US.UTF-8 gives 1252.
-if [ "$profile" = test ]; then
+if [ "$profile" != bench ]; then
     for locale in zh_CN en_US; do
         if ! locale -a 2>/dev/null | grep -qix "$locale.utf8"; then
             as_root sed -i "s/^# *\($locale.UTF-8 UTF-8\)/\1/" /etc/locale.gen

@@ -1,23 +1,68 @@
 #!/usr/bin/env bash
-# The run command: installs what is missing, builds, and runs sievra on the
-# window's own example.
+# The run command: installs what is missing, builds KorvelSievraV3 for Windows
+# and starts it under Wine: on the desktop when there is one ($DISPLAY), else
+# on a virtual display, with a screenshot saved once the window is up.
+# Ctrl-C closes the window the way its close box does.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh run
-cmake --preset sievra >/dev/null
-cmake --build --preset sievra
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target KorvelSievra
+wine_run=build/windows/wine-run.sh
+program=build/windows/app/KorvelSievra.exe
 
-example=$(mktemp -d)
-trap 'rm -rf "$example"' EXIT
-printf '11111\r\n22222\r\n33333\r\n44444' >"$example/original.txt"
-printf '22222\r\n33333\r\n' >"$example/removal.txt"
+interrupted=""
+close_program() {
+    interrupted=1
+    # taskkill without /f asks the window to close, as its close box would.
+    "$wine_run" taskkill /im KorvelSievra.exe >/dev/null 2>&1 || true
+}
 
-echo
-echo "Original list:   11111 22222 33333 44444"
-echo "Lines to remove: 22222 33333"
-echo "Result:"
-build/sievra/cli/sievra "$example/original.txt" "$example/removal.txt" | tee "$example/result.txt" | tr -d '\r'
-echo
-echo "(bytes of the result:)"
-od -An -c "$example/result.txt"
+# The program runs in a session of its own, so a Ctrl-C reaches only this
+# script, which then closes the window properly.
+wait_for_program() {
+    local status=0
+    wait "$program_pid" || status=$?
+    # A Ctrl-C interrupts the wait; the program is closing: wait for its own status.
+    if [ -n "$interrupted" ]; then
+        status=0
+        wait "$program_pid" || status=$?
+    fi
+    echo "KorvelSievraV3 ended with exit code $status."
+    return "$status"
+}
+
+if [ -n "${DISPLAY:-}" ]; then
+    echo "Starting KorvelSievraV3 on display $DISPLAY. Ctrl-C closes it."
+    setsid "$wine_run" "$program" &
+    program_pid=$!
+    trap close_program INT
+    wait_for_program
+    exit
+fi
+
+number=90
+while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
+export DISPLAY=":$number"
+echo "No display: starting KorvelSievraV3 on a virtual display ($DISPLAY, 1280x1024)."
+setsid Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+xvfb=$!
+trap '"$wine_run" --stop-server; kill "$xvfb" 2>/dev/null' EXIT
+for _ in $(seq 100); do [ -S "/tmp/.X11-unix/X$number" ] && break; sleep 0.1; done
+
+setsid "$wine_run" "$program" &
+program_pid=$!
+trap close_program INT
+
+screenshot=build/KorvelSievraV3.png
+for _ in $(seq 300); do
+    if scripts/screenshot.sh "$screenshot" KorvelSievraV3 2>/dev/null; then
+        echo "The window is up; its screenshot is $screenshot."
+        break
+    fi
+    kill -0 "$program_pid" 2>/dev/null || break
+    sleep 0.2
+done
+echo "Press Ctrl-C to close it."
+wait_for_program
