@@ -56,10 +56,18 @@ void onWindowCreated() {
     }
 }
 
+void onStartClicked() {
+    char path[MAX_PATH + 1] = {};
+    const DWORD length = GetEnvironmentVariableA(kProbeClickFileVariable, path, sizeof path);
+    if (length == 0 || length >= sizeof path) return;
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    const int exitCode = programMain(ProgramHandlers{onWindowCreated, nullptr});
+    const int exitCode = programMain(ProgramHandlers{onWindowCreated, onStartClicked});
     cleanUpOnce();
     return exitCode;
 }

@@ -224,16 +224,31 @@ TEST(LifeCycle, ShowsItsWindowFromAnyFolderAndEndsWith0WhenClosed) {
     closeAndExpectExitCode0(program, main);
 }
 
-TEST(LifeCycle, WorksInItsOwnFolder) {
+bool fileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Clicks the Start button of another process's window; the click's handler
+// has run by the time this returns.
+void clickStartButton(HWND main) {
+    HWND button = FindWindowExA(main, nullptr, "Button", nullptr);
+    ASSERT_TRUE(button) << "no Start button";
+    DWORD_PTR answer = 0;
+    ASSERT_NE(0, SendMessageTimeoutA(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kWaitBound, &answer));
+}
+
+TEST(LifeCycle, WorksInItsOwnFolderAndHandlesClicks) {
     TempFolder elsewhere;
     const std::string report = elsewhere.path() + "\\folder.txt";
-    WindowProgram probe(probePath, elsewhere.path(), {{kProbeFolderFileVariable, report}});
+    const std::string clicked = elsewhere.path() + "\\clicked.txt";
+    WindowProgram probe(probePath, elsewhere.path(),
+                        {{kProbeFolderFileVariable, report}, {kProbeClickFileVariable, clicked}});
     ASSERT_EQ("", probe.startError());
 
     // The report is written by the created event, before the window shows.
     HWND main = probe.waitForWindow(kMainClass, isVisible);
     ASSERT_TRUE(main) << "no visible main window within " << kWaitBound << " ms; ended: " << probe.ended();
     EXPECT_EQ(folderOf(probePath), readFile(report));
+    clickStartButton(main);
+    EXPECT_TRUE(fileExists(clicked)) << "the click never reached its handler";
     closeAndExpectExitCode0(probe, main);
 }
 
@@ -258,7 +273,8 @@ class FatalErrorBox : public testing::TestWithParam<FatalCase> {};
 TEST_P(FatalErrorBox, ShowsTheErrorAndEndsWithMinus1OnceConfirmed) {
     const FatalCase& c = GetParam();
     TempFolder elsewhere;
-    WindowProgram probe(probePath, elsewhere.path(), {{kProbeFatalVariable, c.where}});
+    const std::string clicked = elsewhere.path() + "\\clicked.txt";
+    WindowProgram probe(probePath, elsewhere.path(), {{kProbeFatalVariable, c.where}, {kProbeClickFileVariable, clicked}});
     ASSERT_EQ("", probe.startError());
 
     HWND box = probe.waitForWindow(kDialogClass, isVisible);
@@ -276,6 +292,9 @@ TEST_P(FatalErrorBox, ShowsTheErrorAndEndsWithMinus1OnceConfirmed) {
     EXPECT_TRUE(IsWindowEnabled(main));
     DWORD_PTR answer = 0;
     EXPECT_NE(0, SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kWaitBound, &answer));
+    // From the failure on, no event reaches a handler.
+    clickStartButton(main);
+    EXPECT_FALSE(fileExists(clicked)) << "a click reached its handler after the fatal error";
     EXPECT_FALSE(probe.ended()) << "ended before the box was confirmed";
 
     HWND ok = GetDlgItem(box, IDOK);

@@ -6,6 +6,9 @@
 // A path: the probe writes its current folder there from the created event.
 inline constexpr char kProbeFolderFileVariable[] = "KORVEL_PROBE_CWD_FILE";
 
+// A path: the probe's Start button handler creates that file.
+inline constexpr char kProbeClickFileVariable[] = "KORVEL_PROBE_CLICK_FILE";
+
 // "thread": a background thread calls fatalError once the window is shown;
 // "ui": the user-interface thread does, from its message loop.
 inline constexpr char kProbeFatalVariable[] = "KORVEL_PROBE_FATAL";
