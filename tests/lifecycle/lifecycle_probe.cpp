@@ -64,9 +64,25 @@ void onStartClicked() {
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
 }
 
+LRESULT CALLBACK refuseEveryWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) return FALSE;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Takes the labels' class name first, so making a label fails.
+void breakLabels() {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = refuseEveryWindow;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "KorvelSievraLabel";
+    RegisterClassExA(&windowClass);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    if (GetEnvironmentVariableA(kProbeBreakLabelsVariable, nullptr, 0) > 0) breakLabels();
     const int exitCode = programMain(ProgramHandlers{onWindowCreated, onStartClicked});
     cleanUpOnce();
     return exitCode;

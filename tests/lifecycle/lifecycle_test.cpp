@@ -305,6 +305,30 @@ TEST_P(FatalErrorBox, ShowsTheErrorAndEndsWithMinus1OnceConfirmed) {
     EXPECT_EQ(kFatalExitCode, exitCode);
 }
 
+// A window that cannot be built is never shown, and start-up ends through
+// the error box.
+TEST(LifeCycle, AWindowThatCannotBeBuiltEndsStartUpWithTheErrorBox) {
+    TempFolder elsewhere;
+    WindowProgram probe(probePath, elsewhere.path(), {{kProbeBreakLabelsVariable, "1"}});
+    ASSERT_EQ("", probe.startError());
+
+    HWND box = probe.waitForWindow(kDialogClass, isVisible);
+    ASSERT_TRUE(box) << "no error box within " << kWaitBound << " ms; ended: " << probe.ended();
+    char text[2048] = {};
+    GetDlgItemTextA(box, kMessageBoxTextId, text, sizeof text);
+    // "载入启动窗口失败"
+    EXPECT_EQ(visible(expectedBoxText(0, "\xD4\xD8\xC8\xEB\xC6\xF4\xB6\xAF\xB4\xB0\xBF\xDA\xCA\xA7\xB0\xDC")),
+              visible(text));
+    // No other program of ours runs meanwhile, so any such window would be the probe's.
+    HWND main = FindWindowA(kMainClass, nullptr);
+    EXPECT_TRUE(main == nullptr || !IsWindowVisible(main)) << "the broken window was shown";
+
+    ASSERT_TRUE(PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0));
+    DWORD exitCode = 0;
+    ASSERT_TRUE(probe.waitForExit(exitCode)) << "still running " << kWaitBound << " ms after OK";
+    EXPECT_EQ(kFatalExitCode, exitCode);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Threads, FatalErrorBox,
     testing::Values(FatalCase{"BackgroundThreadWithCodeAndMessage", "thread", kProbeThreadErrorCode,

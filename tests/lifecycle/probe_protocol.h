@@ -18,3 +18,7 @@ inline constexpr int kProbeThreadErrorCode = 7;
 // its own.
 inline constexpr char kProbeThreadErrorMessage[] =
     "\xBA\xF3\xCC\xA8\xCF\xDF\xB3\xCC\xB3\xF6\xB4\xED\xA3\xBA\x9C\x5C";
+
+// Set: before start-up the probe registers the label class itself, with a
+// procedure that refuses every window, so the window cannot be built.
+inline constexpr char kProbeBreakLabelsVariable[] = "KORVEL_PROBE_BREAK_LABELS";
