@@ -5,6 +5,7 @@
 #include "fatal_error.h"
 #include "program_folder.h"
 #include "ui/main_window.h"
+#include "ui/run_control.h"
 
 namespace {
 
@@ -28,8 +29,8 @@ void dispatch(void (*handler)()) {
     handler();
 }
 
-void onWindowCreated() { dispatch(g_handlers.onWindowCreated); }
-void onStartClicked() { dispatch(g_handlers.onStartClicked); }
+void raiseWindowCreated() { dispatch(g_handlers.onWindowCreated); }
+void raiseStartClicked() { dispatch(g_handlers.onStartClicked); }
 void onControlsReady() { --g_program.handlersBlocked; }
 void onMainWindowDestroyed() {
     if (g_program.loopEntered) PostQuitMessage(0);
@@ -92,7 +93,7 @@ int programMain(const ProgramHandlers& handlers) {
     createEndRequestWindow();
 
     ++g_program.handlersBlocked;  // nothing reaches a handler while the window is built
-    const MainWindowEvents events{onControlsReady, onWindowCreated, onStartClicked, onMainWindowDestroyed};
+    const MainWindowEvents events{onControlsReady, raiseWindowCreated, raiseStartClicked, onMainWindowDestroyed};
     if (!loadMainWindow(events)) fatalError(0, kMessageLoadFailed);
     return runMessageLoop();
 }
@@ -102,10 +103,7 @@ void cleanUpOnce() {
     if (done) return;
     done = true;
     g_program.ending = true;
-    if (g_program.threadLibrary) {
-        FreeLibrary(g_program.threadLibrary);
-        g_program.threadLibrary = nullptr;
-    }
+    releaseThreadLibrary();
     destroyProgramIcons();
     if (g_program.oleInitialised) {
         g_program.oleInitialised = false;

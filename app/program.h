@@ -21,9 +21,6 @@ struct ProgramState {
     std::atomic<int> handlersBlocked{0};
     std::atomic<bool> ending{false};
     bool oleInitialised = false;
-    // The system library loaded to reach the thread-start function, once a
-    // run has loaded it; released at the clean-up.
-    HMODULE threadLibrary = nullptr;
 };
 
 ProgramState& programState();

@@ -1,10 +1,12 @@
 #include "main_window.h"
 
 #include <array>
+#include <atomic>
 
 #include "label.h"
 #include "layout.h"
 #include "resources/resource_ids.h"
+#include "run_control.h"
 #include "scoped_win.h"
 #include "tab_ring.h"
 
@@ -18,7 +20,8 @@ struct MainWindowState {
 };
 
 MainWindowState g_state;
-HWND g_mainWindow = nullptr;
+// Read by a run's background thread too, to learn whether the window still exists.
+std::atomic<HWND> g_mainWindow = nullptr;
 ScopedIcon g_largeIcon;
 ScopedIcon g_smallIcon;
 
@@ -164,6 +167,9 @@ LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
         case WM_COMMAND:
             if (LOWORD(wParam) == kStartButton && HIWORD(wParam) == BN_CLICKED) raise(state->events.startClicked);
             return 0;
+        case kAppendToResultMessage:
+            appendAtEnd(GetDlgItem(window, kResultBox), reinterpret_cast<const char*>(lParam));
+            return 0;
         case WM_SETFONT:
             state->font = reinterpret_cast<HFONT>(wParam);
             return 0;
@@ -246,7 +252,10 @@ bool loadMainWindow(const MainWindowEvents& events) {
 
 HWND mainWindow() { return g_mainWindow; }
 
-HWND controlOf(int id) { return g_mainWindow ? GetDlgItem(g_mainWindow, id) : nullptr; }
+HWND controlOf(int id) {
+    HWND main = g_mainWindow;
+    return main ? GetDlgItem(main, id) : nullptr;
+}
 
 bool handleWindowKey(const MSG& message) {
     if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
