@@ -65,28 +65,6 @@ bool mainWindowExists() {
     return main && IsWindow(main);
 }
 
-// The whole text of a control, or null for an empty one.
-OwnedBytes readText(int controlId) {
-    if (!mainWindowExists()) fatalError(0, kMessageWindowGoneOnRead);
-    HWND control = controlOf(controlId);
-    const int length = GetWindowTextLengthA(control);
-    if (length <= 0) return nullptr;
-    OwnedBytes text = allocateOwnedBytes(static_cast<std::size_t>(length) + 1);
-    const int copied = GetWindowTextA(control, text.get(), length + 1);
-    if (copied <= 0) return nullptr;
-    text[copied] = '\0';
-    return text;
-}
-
-void appendText(const char* piece) {
-    if (!mainWindowExists()) fatalError(0, kMessageWindowGoneOnAppend);
-    SendMessageA(mainWindow(), kAppendToResultMessage, 0, reinterpret_cast<LPARAM>(piece ? piece : ""));
-}
-
-void setDisabled(int controlId, bool disabled) {
-    if (HWND control = controlOf(controlId)) EnableWindow(control, disabled ? FALSE : TRUE);
-}
-
 // The lead bytes of the code page the boxes' texts are in.
 LeadByteTable activeCodePageLeadBytes() {
     LeadByteTable table;
@@ -115,6 +93,27 @@ DWORD WINAPI runRemoval(void*) {
 }
 
 }  // namespace
+
+OwnedBytes readText(int controlId) {
+    if (!mainWindowExists()) fatalError(0, kMessageWindowGoneOnRead);
+    HWND control = controlOf(controlId);
+    const int length = GetWindowTextLengthA(control);
+    if (length <= 0) return nullptr;
+    OwnedBytes text = allocateOwnedBytes(static_cast<std::size_t>(length) + 1);
+    const int copied = GetWindowTextA(control, text.get(), length + 1);
+    if (copied <= 0) return nullptr;
+    text[copied] = '\0';
+    return text;
+}
+
+void appendText(const char* piece) {
+    if (!mainWindowExists()) fatalError(0, kMessageWindowGoneOnAppend);
+    SendMessageA(mainWindow(), kAppendToResultMessage, 0, reinterpret_cast<LPARAM>(piece ? piece : ""));
+}
+
+void setDisabled(int controlId, bool disabled) {
+    if (HWND control = controlOf(controlId)) EnableWindow(control, disabled ? FALSE : TRUE);
+}
 
 void onStartClicked() {
     setDisabled(kStartButton, true);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "memory.h"
+
 // A run: the Start button pressed, one background thread reads the original
 // and removal boxes, splits them, and appends every remaining line to the
 // end of the result box as soon as it is decided; then the button comes back.
@@ -23,6 +25,18 @@ inline constexpr UINT kAppendToResultMessage = WM_APP + 10;
 // Puts `text` at the end of an edit box, the caret behind it, scrolled into
 // view, not undoable. Call on the box's own thread.
 void appendAtEnd(HWND editBox, const char* text);
+
+// What a run does to the controls, callable from any thread: each goes
+// through window messages only.
+//
+// The whole text of a control, or null for an empty one. Fatal (code 0,
+// "指定窗口尚未载入") once the main window is gone.
+OwnedBytes readText(int controlId);
+// Appends a piece at the end of the result box. Fatal (code 0,
+// "指定窗口或窗口组件不存在或尚未载入") once the main window is gone.
+void appendText(const char* piece);
+// Enables or disables a control; nothing at all once the window is gone.
+void setDisabled(int controlId, bool disabled);
 
 // Releases the system library loaded to start threads, if a run loaded it.
 void releaseThreadLibrary();

@@ -252,6 +252,38 @@ TEST(LifeCycle, WorksInItsOwnFolderAndHandlesClicks) {
     closeAndExpectExitCode0(probe, main);
 }
 
+// Closing the window while a long run goes on ends the process at once with
+// exit code 0: the background thread is neither waited for nor finished.
+TEST(LifeCycle, ClosingDuringARunEndsWith0) {
+    TempFolder elsewhere;
+    WindowProgram program(programPath, elsewhere.path(), {});
+    ASSERT_EQ("", program.startError());
+    HWND main = program.waitForWindow(kMainClass, isVisible);
+    ASSERT_TRUE(main) << "no visible main window within " << kWaitBound << " ms; ended: " << program.ended();
+
+    std::string original;
+    for (int i = 0; i < 40000; ++i) original += std::to_string(10000000 + i) + "\r\n";
+    HWND originalBox = GetDlgItem(main, 1);
+    HWND resultBox = GetDlgItem(main, 3);
+    ASSERT_TRUE(originalBox && resultBox);
+    DWORD_PTR answer = 0;
+    ASSERT_NE(0, SendMessageTimeoutA(originalBox, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(original.c_str()),
+                                     SMTO_ABORTIFHUNG, kWaitBound, &answer));
+    clickStartButton(main);
+
+    // The run is under way once the first pieces are in.
+    const ULONGLONG deadline = GetTickCount64() + kWaitBound;
+    DWORD_PTR length = 0;
+    while (GetTickCount64() < deadline &&
+           SendMessageTimeoutA(resultBox, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kWaitBound, &length) && length == 0) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);  // the pause between looks
+    }
+    ASSERT_GT(length, 0u) << "the run never started";
+    HWND button = FindWindowExA(main, nullptr, "Button", nullptr);
+    EXPECT_FALSE(IsWindowEnabled(button)) << "the run is already over: make it longer";
+    closeAndExpectExitCode0(program, main);
+}
+
 std::string expectedBoxText(int code, const std::string& message) {
     std::string text = kHeading;
     if (code != 0) text += kCodeLabel + std::to_string(code) + "\r\n\r\n";

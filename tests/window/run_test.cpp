@@ -12,6 +12,7 @@
 #include "layout.h"
 #include "main_window.h"
 #include "run_control.h"
+#include "support/test_fatal_error.h"
 
 namespace {
 
@@ -224,6 +225,21 @@ TEST_F(RunTest, SplitFollowsTheActiveCodePage) {
     runBySpace();
     // In 1252, 0xE9 is é, a whole character: the CR LF after it is a break.
     EXPECT_EQ(visible("caf\xE9\r\nc"), visible(textOf(box(kResultBox))));
+}
+
+}  // namespace
+
+namespace {
+
+// Once the window is gone, reading or appending is a fatal error with its own
+// message; enabling or disabling does nothing.
+TEST(RunControlDeathTest, AfterTheWindowIsGone) {
+    ASSERT_EQ(nullptr, mainWindow());
+    setDisabled(kStartButton, true);
+    setDisabled(kStartButton, false);
+    EXPECT_EXIT(readText(kOriginalBox), testing::ExitedWithCode(kFatalErrorExitCode), "fatalError 0 D6B8B6A8B4B0BFDAC9D0CEB4D4D8C8EB");
+    EXPECT_EXIT(appendText("x"), testing::ExitedWithCode(kFatalErrorExitCode),
+                "fatalError 0 D6B8B6A8B4B0BFDABBF2B4B0BFDAD7E9BCFEB2BBB4E6D4DABBF2C9D0CEB4D4D8C8EB");
 }
 
 }  // namespace
