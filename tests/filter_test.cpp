@@ -8,6 +8,7 @@
 #include "line_list.h"
 #include "remove_lines.h"
 #include "support/streamed_filter.h"
+#include "support/visible_bytes.h"
 
 namespace {
 
@@ -26,16 +27,6 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
     return text;
 }
 
-std::string show(const std::string& bytes) {
-    std::string out;
-    for (unsigned char c : bytes) {
-        if (c == '\r') out += "<CR>";
-        else if (c == '\n') out += "<LF>";
-        else if (c < 0x20 || c >= 0x7F) out.append("<").append(std::to_string(c)).append(">");
-        else out += static_cast<char>(c);
-    }
-    return out;
-}
 
 class RandomTexts {
 public:
@@ -78,9 +69,9 @@ TEST(Filter, StreamingMatchesWholeTextPass) {
             for (std::size_t chunk : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{5}, std::size_t{64}}) {
                 const StreamRun run = streamThroughFilter(original, removal, FilterSettings{table, LineBreak::crLf}, chunk);
                 ASSERT_EQ(FilterOutcome::done, run.report.outcome);
-                ASSERT_EQ(show(expected), show(run.output))
-                    << "round " << round << ", chunk " << chunk << "\noriginal " << show(original)
-                    << "\nremoval " << show(removal);
+                ASSERT_EQ(visibleBytes(expected), visibleBytes(run.output))
+                    << "round " << round << ", chunk " << chunk << "\noriginal " << visibleBytes(original)
+                    << "\nremoval " << visibleBytes(removal);
             }
         }
     }
@@ -100,9 +91,9 @@ TEST(Filter, LfBreaksMatchCrLfBreaks) {
                                   "\r\n", "\n");
             for (std::size_t chunk : {std::size_t{1}, std::size_t{4}, std::size_t{64}}) {
                 const StreamRun run = streamThroughFilter(original, removal, FilterSettings{table, LineBreak::lf}, chunk);
-                ASSERT_EQ(show(expected), show(run.output))
-                    << "round " << round << ", chunk " << chunk << "\noriginal " << show(original)
-                    << "\nremoval " << show(removal);
+                ASSERT_EQ(visibleBytes(expected), visibleBytes(run.output))
+                    << "round " << round << ", chunk " << chunk << "\noriginal " << visibleBytes(original)
+                    << "\nremoval " << visibleBytes(removal);
             }
         }
     }
@@ -128,8 +119,8 @@ TEST(Filter, TraitsOfTheOriginal) {
     };
     for (const auto& c : cases) {
         const StreamRun run = streamThroughFilter(c.original, "", FilterSettings{&noLeadBytes()}, 2);
-        EXPECT_EQ(c.hasLf, run.report.originalTraits.hasLf) << show(c.original);
-        EXPECT_EQ(c.hasLineBreak, run.report.originalTraits.hasLineBreak) << show(c.original);
+        EXPECT_EQ(c.hasLf, run.report.originalTraits.hasLf) << visibleBytes(c.original);
+        EXPECT_EQ(c.hasLineBreak, run.report.originalTraits.hasLineBreak) << visibleBytes(c.original);
     }
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/child_process.h"
+#include "support/visible_bytes.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -30,24 +31,6 @@ std::string sievraPath;
 constexpr char kMark[] = "\xEF\xBB\xBF";
 constexpr std::chrono::seconds kStreamingWait{30};
 
-// Bytes with CR, LF and non-ASCII spelled out, for failure messages.
-std::string visible(const std::string& bytes) {
-    std::string out;
-    for (unsigned char c : bytes) {
-        if (c == '\r') {
-            out += "<CR>";
-        } else if (c == '\n') {
-            out += "<LF>";
-        } else if (c < 0x20 || c >= 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "<%02X>", c);
-            out += hex;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return "\"" + out + "\"";
-}
 
 std::size_t lineCount(const std::string& text) {
     std::size_t count = 0;
@@ -123,7 +106,7 @@ protected:
         ++files_;
         const ChildResult result = run(arguments);
         EXPECT_EQ(0, result.exitCode) << result.err;
-        EXPECT_EQ(visible(expected), visible(result.out));
+        EXPECT_EQ(visibleBytes(expected), visibleBytes(result.out));
         if (!mayWarn) {
             EXPECT_EQ("", result.err);
         }
@@ -197,7 +180,7 @@ TEST_F(Sievra, ReadsEitherOperandFromStandardInput) {
             c.originalFromInput ? run({"-", file("removal" + suffix, c.removal)}, c.original)
                                 : run({file("original" + suffix, c.original), "-"}, c.removal);
         EXPECT_EQ(0, result.exitCode) << result.err;
-        EXPECT_EQ(visible(c.expected), visible(result.out));
+        EXPECT_EQ(visibleBytes(c.expected), visibleBytes(result.out));
         EXPECT_EQ("", result.err);
     }
 }
@@ -307,7 +290,7 @@ TEST_F(Sievra, WarnsOnceAboutAFileWithLfButNoCrLfBreak) {
         arguments.push_back(file(removalName, c.removal));
         const ChildResult result = run(arguments);
         EXPECT_EQ(0, result.exitCode);
-        EXPECT_EQ(visible(c.expected), visible(result.out));
+        EXPECT_EQ(visibleBytes(c.expected), visibleBytes(result.out));
         EXPECT_EQ(std::size_t{c.warnOriginal} + c.warnRemoval, lineCount(result.err)) << result.err;
         EXPECT_EQ(c.warnOriginal, result.err.find(originalName) != std::string::npos) << result.err;
         EXPECT_EQ(c.warnRemoval, result.err.find(removalName) != std::string::npos) << result.err;
@@ -407,7 +390,7 @@ TEST_F(Sievra, BadFilesAreNamedAndNothingIsWrittenForABadRemovalList) {
         const ChildResult result = run(c.arguments, c.input);
         EXPECT_EQ(1, result.exitCode);
         if (c.removalBad) {
-            EXPECT_EQ(visible(""), visible(result.out));
+            EXPECT_EQ(visibleBytes(""), visibleBytes(result.out));
         }
         EXPECT_TRUE(startsWith(result.err, "sievra: ")) << result.err;
         EXPECT_EQ(1u, lineCount(result.err)) << result.err;
@@ -439,7 +422,7 @@ TEST_F(Sievra, ClosedStandardInputIsAnErrorNotAnEmptyFile) {
         ASSERT_EQ("", result.startError);
         EXPECT_TRUE(result.finished);
         EXPECT_EQ(c.exitCode, result.exitCode) << result.err;
-        EXPECT_EQ(visible(c.out), visible(result.out));
+        EXPECT_EQ(visibleBytes(c.out), visibleBytes(result.out));
         if (c.exitCode != 0) {
             EXPECT_TRUE(startsWith(result.err, "sievra: standard input: ")) << result.err;
             EXPECT_EQ(1u, lineCount(result.err)) << result.err;
@@ -524,12 +507,12 @@ TEST_F(Sievra, WritesDecidedLinesBeforeTheInputEnds) {
         {"drop\r\nkeep3\r\n", kMark + "keep1\r\nkeep2\r\nkeep3"s},
     };
     for (const auto& step : steps) {
-        SCOPED_TRACE(visible(step.input));
+        SCOPED_TRACE(visibleBytes(step.input));
         ASSERT_TRUE(child.writeInput(step.input));
         const bool arrived = child.waitForOutput(
             [&](const std::string& out) { return out.size() >= step.outputSoFar.size(); }, kStreamingWait);
-        EXPECT_TRUE(arrived) << "output so far: " << visible(child.outputSoFar());
-        EXPECT_EQ(visible(step.outputSoFar), visible(child.outputSoFar()));
+        EXPECT_TRUE(arrived) << "output so far: " << visibleBytes(child.outputSoFar());
+        EXPECT_EQ(visibleBytes(step.outputSoFar), visibleBytes(child.outputSoFar()));
         if (!arrived) break;
     }
     // A removed last line: the kept line before it keeps its break.
@@ -538,7 +521,7 @@ TEST_F(Sievra, WritesDecidedLinesBeforeTheInputEnds) {
     const ChildResult result = child.wait();
     EXPECT_TRUE(result.finished);
     EXPECT_EQ(0, result.exitCode) << result.err;
-    EXPECT_EQ(visible(kMark + "keep1\r\nkeep2\r\nkeep3\r\n"s), visible(result.out));
+    EXPECT_EQ(visibleBytes(kMark + "keep1\r\nkeep2\r\nkeep3\r\n"s), visibleBytes(result.out));
 }
 
 // Where two long byte strings first differ, for a readable failure.
@@ -549,7 +532,7 @@ std::string firstDifference(const std::string& expected, const std::string& actu
     const std::size_t from = at < 40 ? 0 : at - 40;
     return "first difference at byte " + std::to_string(at) + " of " + std::to_string(expected.size()) +
            " expected, " + std::to_string(actual.size()) + " received\n  expected " +
-           visible(expected.substr(from, 80)) + "\n  received " + visible(actual.substr(from, 80));
+           visibleBytes(expected.substr(from, 80)) + "\n  received " + visibleBytes(actual.substr(from, 80));
 }
 
 TEST_F(Sievra, LargeInputThroughAPipe) {

@@ -14,6 +14,7 @@
 
 #include "fatal_error_box.h"
 #include "probe_protocol.h"
+#include "support/visible_bytes.h"
 
 namespace {
 
@@ -35,20 +36,6 @@ constexpr char kHeading[] = "\xD4\xCB\xD0\xD0\xCA\xB1\xB3\xF6\xB4\xED!\r\n\r\n";
 constexpr char kCodeLabel[] = "\xB4\xED\xCE\xF3\xB4\xFA\xC2\xEB\xA3\xBA";            // "错误代码："
 constexpr char kMessageLabel[] = "\xB4\xED\xCE\xF3\xD0\xC5\xCF\xA2\xA3\xBA";         // "错误信息："
 
-// Bytes with CR, LF and non-ASCII spelled out, for failure messages.
-std::string visible(const std::string& bytes) {
-    std::string out;
-    for (unsigned char c : bytes) {
-        if (c >= 0x20 && c < 0x7F) {
-            out += static_cast<char>(c);
-        } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "<%02X>", c);
-            out += hex;
-        }
-    }
-    return "\"" + out + "\"";
-}
 
 // Under Wine the paths arrive as Linux paths; Wine maps / to Z:.
 std::string windowsPath(std::string path) {
@@ -311,10 +298,10 @@ TEST_P(FatalErrorBox, ShowsTheErrorAndEndsWithMinus1OnceConfirmed) {
 
     HWND box = probe.waitForWindow(kDialogClass, isVisible);
     ASSERT_TRUE(box) << "no error box within " << kWaitBound << " ms; ended: " << probe.ended();
-    EXPECT_EQ(visible(kCaption), visible(windowText(box)));
+    EXPECT_EQ(visibleBytes(kCaption), visibleBytes(windowText(box)));
     char text[2048] = {};
     GetDlgItemTextA(box, kMessageBoxTextId, text, sizeof text);
-    EXPECT_EQ(visible(expectedBoxText(c.code, c.message)), visible(text));
+    EXPECT_EQ(visibleBytes(expectedBoxText(c.code, c.message)), visibleBytes(text));
 
     // The box has no owner, so it disables nothing: the main window, shown
     // before the failure, stays enabled and answers while the box waits.
@@ -349,8 +336,8 @@ TEST(LifeCycle, AWindowThatCannotBeBuiltEndsStartUpWithTheErrorBox) {
     char text[2048] = {};
     GetDlgItemTextA(box, kMessageBoxTextId, text, sizeof text);
     // "载入启动窗口失败"
-    EXPECT_EQ(visible(expectedBoxText(0, "\xD4\xD8\xC8\xEB\xC6\xF4\xB6\xAF\xB4\xB0\xBF\xDA\xCA\xA7\xB0\xDC")),
-              visible(text));
+    EXPECT_EQ(visibleBytes(expectedBoxText(0, "\xD4\xD8\xC8\xEB\xC6\xF4\xB6\xAF\xB4\xB0\xBF\xDA\xCA\xA7\xB0\xDC")),
+              visibleBytes(text));
     // No other program of ours runs meanwhile, so any such window would be the probe's.
     HWND main = FindWindowA(kMainClass, nullptr);
     EXPECT_TRUE(main == nullptr || !IsWindowVisible(main)) << "the broken window was shown";
@@ -389,8 +376,8 @@ TEST(FatalErrorText, Composition) {
     for (const auto& c : cases) {
         char out[256];
         composeFatalErrorText(c.code, c.message, out, sizeof out);
-        EXPECT_EQ(visible(c.expected), visible(out)) << "code " << c.code << ", message "
-                                                     << (c.message ? visible(c.message) : "null");
+        EXPECT_EQ(visibleBytes(c.expected), visibleBytes(out)) << "code " << c.code << ", message "
+                                                     << (c.message ? visibleBytes(c.message) : "null");
     }
 }
 
@@ -405,7 +392,7 @@ TEST(FatalErrorText, CutToCapacity) {
         composeFatalErrorText(7, "abc", buffer.data(), capacity);
         const std::size_t kept = capacity == 0 ? 0 : std::min(capacity - 1, full.size());
         if (capacity > 0) {
-            EXPECT_EQ(visible(full.substr(0, kept)), visible(std::string(buffer.data())))
+            EXPECT_EQ(visibleBytes(full.substr(0, kept)), visibleBytes(std::string(buffer.data())))
                 << "capacity " << capacity;
         }
         for (std::size_t at = capacity; at < buffer.size(); ++at) {

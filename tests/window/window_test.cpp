@@ -10,6 +10,7 @@
 #include "label.h"
 #include "layout.h"
 #include "main_window.h"
+#include "pump.h"
 #include "scoped_win.h"
 #include "tab_ring.h"
 
@@ -37,22 +38,6 @@ std::string classOf(HWND window) {
     return name;
 }
 
-// Serves the thread's messages the way the program's loop does, until
-// `condition` holds or `milliseconds` pass.
-bool pumpUntil(const std::function<bool()>& condition, DWORD milliseconds = 5000) {
-    const ULONGLONG deadline = GetTickCount64() + milliseconds;
-    for (;;) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (handleWindowKey(message)) continue;
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        if (condition()) return true;
-        if (GetTickCount64() >= deadline) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
 
 void pumpAWhile() {
     pumpUntil([] { return false; }, 100);
