@@ -17,7 +17,41 @@ struct MainWindowState {
     MainWindowEvents events{};
     HWND focusBeforeDeactivation = nullptr;
     HFONT font = nullptr;  // a private class keeps its own font
+    bool resultRepaintScheduled = false;
+    ULONGLONG resultPaintedAt = 0;
 };
+
+// While pieces pour into the result box, it is painted at most every 50 ms:
+// a paint of the box costs more than an append, and the window's thread goes
+// idle, and so paints, between almost every two pieces. A piece that comes
+// sooner is not painted now; a timer paints it once the thread is idle, so
+// the last pieces of a run show too.
+constexpr UINT_PTR kResultRepaintTimer = 1;
+constexpr ULONGLONG kResultRepaintMilliseconds = 50;
+
+void onAppendToResult(HWND main, MainWindowState& state, const char* piece) {
+    HWND box = GetDlgItem(main, kResultBox);
+    appendAtEnd(box, piece);
+    const ULONGLONG now = GetTickCount64();
+    if (now - state.resultPaintedAt >= kResultRepaintMilliseconds) {
+        state.resultPaintedAt = now;  // left invalid: painted when the thread is next idle
+        return;
+    }
+    ValidateRect(box, nullptr);
+    if (!state.resultRepaintScheduled) {
+        state.resultRepaintScheduled =
+            SetTimer(main, kResultRepaintTimer, static_cast<UINT>(kResultRepaintMilliseconds), nullptr) != 0;
+        // Without a timer, paint as usual rather than not at all.
+        if (!state.resultRepaintScheduled) InvalidateRect(box, nullptr, FALSE);
+    }
+}
+
+void onResultRepaintTimer(HWND main, MainWindowState& state) {
+    KillTimer(main, kResultRepaintTimer);
+    state.resultRepaintScheduled = false;
+    state.resultPaintedAt = GetTickCount64();
+    InvalidateRect(GetDlgItem(main, kResultBox), nullptr, FALSE);
+}
 
 MainWindowState g_state;
 // Read by a run's background thread too, to learn whether the window still exists.
@@ -168,7 +202,10 @@ LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
             if (LOWORD(wParam) == kStartButton && HIWORD(wParam) == BN_CLICKED) raise(state->events.startClicked);
             return 0;
         case kAppendToResultMessage:
-            appendAtEnd(GetDlgItem(window, kResultBox), reinterpret_cast<const char*>(lParam));
+            onAppendToResult(window, *state, reinterpret_cast<const char*>(lParam));
+            return 0;
+        case WM_TIMER:
+            if (wParam == kResultRepaintTimer) onResultRepaintTimer(window, *state);
             return 0;
         case WM_SETFONT:
             state->font = reinterpret_cast<HFONT>(wParam);
@@ -230,7 +267,7 @@ HWND createMainWindow(HINSTANCE instance) {
 bool loadMainWindow(const MainWindowEvents& events) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     if (!registerMainWindowClass(instance) || !registerLabelClass(instance)) return false;
-    g_state = MainWindowState{events, nullptr, nullptr};
+    g_state = MainWindowState{events, nullptr, nullptr, false, 0};
 
     HWND window = createMainWindow(instance);
     if (!window) return false;

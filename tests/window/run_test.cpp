@@ -38,6 +38,16 @@ LRESULT CALLBACK recordingButtonProcedure(HWND button, UINT message, WPARAM wPar
     return CallWindowProcA(g_buttonProcedure, button, message, wParam, lParam);
 }
 
+// Appends the result box has taken since it last painted.
+int g_unpaintedAppends = 0;
+WNDPROC g_resultProcedure = nullptr;
+
+LRESULT CALLBACK recordingResultProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == EM_REPLACESEL) ++g_unpaintedAppends;
+    if (message == WM_PAINT) g_unpaintedAppends = 0;
+    return CallWindowProcA(g_resultProcedure, box, message, wParam, lParam);
+}
+
 void runStarted() { onStartClicked(); }
 
 class RunTest : public testing::Test {
@@ -130,6 +140,19 @@ TEST_F(RunTest, ResultBoxReceivesTheRemainingLines) {
         EXPECT_EQ(visibleBytes(c.resultAfter), visibleBytes(textOf(box(kResultBox))));
         EXPECT_EQ(visibleBytes(c.original), visibleBytes(textOf(box(kOriginalBox)))) << "the inputs stay as they were";
     }
+}
+
+// The box is not painted after every piece of a fast run, but the last
+// pieces must show once the run is over.
+TEST_F(RunTest, TheResultBoxShowsTheLastPieces) {
+    g_resultProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        box(kResultBox), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(recordingResultProcedure)));
+    std::string original;
+    for (int i = 0; i < 3000; ++i) original += std::to_string(i) + "\r\n";
+    SetWindowTextA(box(kOriginalBox), original.c_str());
+    runBySpace();
+    EXPECT_TRUE(pumpUntil([] { return g_unpaintedAppends == 0; }, 2000))
+        << g_unpaintedAppends << " appended pieces never painted";
 }
 
 TEST_F(RunTest, TwoRunsInARowAppendTwice) {
