@@ -65,16 +65,6 @@ bool mainWindowExists() {
     return main && IsWindow(main);
 }
 
-// The lead bytes of the code page the boxes' texts are in.
-LeadByteTable activeCodePageLeadBytes() {
-    LeadByteTable table;
-    const UINT codePage = GetACP();
-    for (int byte = 0x80; byte < 256; ++byte) {
-        table.isLead[byte] = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(byte)) != FALSE;
-    }
-    return table;
-}
-
 DWORD WINAPI runRemoval(void*) {
     const LeadByteTable leadBytes = activeCodePageLeadBytes();
     LineList original;
@@ -113,6 +103,15 @@ void appendText(const char* piece) {
 
 void setDisabled(int controlId, bool disabled) {
     if (HWND control = controlOf(controlId)) EnableWindow(control, disabled ? FALSE : TRUE);
+}
+
+LeadByteTable activeCodePageLeadBytes() {
+    LeadByteTable table;
+    const UINT codePage = GetACP();
+    for (int byte = 0x80; byte < 256; ++byte) {
+        table.isLead[byte] = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(byte)) != FALSE;
+    }
+    return table;
 }
 
 void onStartClicked() {

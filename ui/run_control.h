@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "lead_bytes.h"
 #include "memory.h"
 
 // A run: the Start button pressed, one background thread reads the original
@@ -37,6 +38,9 @@ OwnedBytes readText(int controlId);
 void appendText(const char* piece);
 // Enables or disables a control; nothing at all once the window is gone.
 void setDisabled(int controlId, bool disabled);
+
+// The lead bytes of the active ANSI code page, the one the boxes' texts are in.
+LeadByteTable activeCodePageLeadBytes();
 
 // Releases the system library loaded to start threads, if a run loaded it.
 void releaseThreadLibrary();

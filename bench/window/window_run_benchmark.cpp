@@ -69,16 +69,6 @@ struct Corpus {
     std::string result;               // the pieces joined
 };
 
-// The same table a run builds (run_control.cpp): the boxes hold ANSI text.
-LeadByteTable activeCodePageLeadBytes() {
-    LeadByteTable table;
-    const UINT codePage = GetACP();
-    for (int byte = 0x80; byte < 256; ++byte) {
-        table.isLead[byte] = IsDBCSLeadByteEx(codePage, static_cast<BYTE>(byte)) != FALSE;
-    }
-    return table;
-}
-
 Corpus makeCorpus(int lines) {
     Corpus corpus;
     for (int i = 0; i < lines; ++i) {
