@@ -6,6 +6,7 @@
 #include "program_folder.h"
 #include "ui/main_window.h"
 #include "ui/run_control.h"
+#include "ui/site_link.h"
 
 namespace {
 
@@ -105,6 +106,7 @@ void cleanUpOnce() {
     g_program.ending = true;
     releaseThreadLibrary();
     destroyProgramIcons();
+    destroySiteLinkCursor();
     if (g_program.oleInitialised) {
         g_program.oleInitialised = false;
         OleUninitialize();

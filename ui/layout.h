@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include "site_config.h"
+
 inline constexpr char kMainWindowTitle[] = "KorvelSievraV3";
 inline constexpr int kMainWindowWidth = 484;
 inline constexpr int kMainWindowHeight = 510;
@@ -56,6 +58,14 @@ inline constexpr char kFirstExampleText[] = "\xC8\xE7\xA3\xBA\r\n11111\r\n22222\
 inline constexpr char kSecondExampleText[] = "\xC8\xE7\xA3\xBA\r\n22222\r\n33333\r\n";
 // "结果：" CR LF and the result.
 inline constexpr char kThirdExampleText[] = "\xBD\xE1\xB9\xFB\xA3\xBA\r\n11111\r\n44444";
+// The site link's caption, one line: "官网：" the site, "　即时通讯：" the
+// contact number, "　聊天·网店·邮件营销软件" (chat, shop and e-mail marketing software).
+inline constexpr char kSiteLinkCaption[] =
+    "\xB9\xD9\xCD\xF8\xA3\xBA" KORVEL_WEB_HOST "\xA1\xA1\xBC\xB4\xCA\xB1\xCD\xA8\xD1\xB6\xA3\xBA" KORVEL_CONTACT_NUMBER
+    "\xA1\xA1\xC1\xC4\xCC\xEC\xA1\xA4\xCD\xF8\xB5\xEA\xA1\xA4\xD3\xCA\xBC\xFE\xD3\xAA\xCF\xFA\xC8\xED\xBC\xFE";
+// The home page the site link opens, and the page the web panel shows first.
+inline constexpr char kWebAddress[] = KORVEL_WEB_ADDRESS;
+inline constexpr char kStartPageAddress[] = KORVEL_START_PAGE_ADDRESS;
 // "开始"
 inline constexpr char kStartButtonText[] = "\xBF\xAA\xCA\xBC";
 

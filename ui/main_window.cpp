@@ -8,7 +8,9 @@
 #include "resources/resource_ids.h"
 #include "run_control.h"
 #include "scoped_win.h"
+#include "site_link.h"
 #include "tab_ring.h"
+#include "web_panel.h"
 
 namespace {
 
@@ -109,8 +111,7 @@ const char* labelText(int id) {
     }
 }
 
-// Makes one control of the table; the site link and the web panel have no
-// window of their own yet, so their places stay empty.
+// Makes one control of the table.
 bool createControl(HWND parent, const ControlPlace& control) {
     switch (control.kind) {
         case ControlKind::editBox:
@@ -121,8 +122,9 @@ bool createControl(HWND parent, const ControlPlace& control) {
         case ControlKind::button:
             return createStartButton(parent, control) != nullptr;
         case ControlKind::siteLink:
+            return createSiteLink(parent, control.id, placeOf(control), kSiteLinkCaption, kWebAddress) != nullptr;
         case ControlKind::webPanel:
-            return true;
+            return createWebPanel(parent, control.id, placeOf(control)) != nullptr;
     }
     return false;
 }
@@ -266,7 +268,10 @@ HWND createMainWindow(HINSTANCE instance) {
 
 bool loadMainWindow(const MainWindowEvents& events) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    if (!registerMainWindowClass(instance) || !registerLabelClass(instance)) return false;
+    if (!registerMainWindowClass(instance) || !registerLabelClass(instance) || !registerSiteLinkClass(instance) ||
+        !registerWebPanelClass(instance)) {
+        return false;
+    }
     g_state = MainWindowState{events, nullptr, nullptr, false, 0};
 
     HWND window = createMainWindow(instance);

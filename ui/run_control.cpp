@@ -9,15 +9,10 @@
 #include "main_window.h"
 #include "memory.h"
 #include "remove_lines.h"
+#include "window_texts.h"
 
 namespace {
 
-// "指定窗口尚未载入"
-constexpr char kMessageWindowGoneOnRead[] = "\xD6\xB8\xB6\xA8\xB4\xB0\xBF\xDA\xC9\xD0\xCE\xB4\xD4\xD8\xC8\xEB";
-// "指定窗口或窗口组件不存在或尚未载入"
-constexpr char kMessageWindowGoneOnAppend[] =
-    "\xD6\xB8\xB6\xA8\xB4\xB0\xBF\xDA\xBB\xF2\xB4\xB0\xBF\xDA\xD7\xE9\xBC\xFE\xB2\xBB\xB4\xE6\xD4\xDA\xBB\xF2\xC9\xD0"
-    "\xCE\xB4\xD4\xD8\xC8\xEB";
 // "无法找到指定DLL库文件中的输出命令“%s”"
 constexpr char kMessageNoExportHead[] = "\xCE\xDE\xB7\xA8\xD5\xD2\xB5\xBD\xD6\xB8\xB6\xA8" "DLL\xBF\xE2\xCE\xC4\xBC\xFE"
                                         "\xD6\xD0\xB5\xC4\xCA\xE4\xB3\xF6\xC3\xFC\xC1\xEE\xA1\xB0";
@@ -85,7 +80,7 @@ DWORD WINAPI runRemoval(void*) {
 }  // namespace
 
 OwnedBytes readText(int controlId) {
-    if (!mainWindowExists()) fatalError(0, kMessageWindowGoneOnRead);
+    if (!mainWindowExists()) fatalError(0, kMessageWindowNotLoaded);
     HWND control = controlOf(controlId);
     const int length = GetWindowTextLengthA(control);
     if (length <= 0) return nullptr;
@@ -97,7 +92,7 @@ OwnedBytes readText(int controlId) {
 }
 
 void appendText(const char* piece) {
-    if (!mainWindowExists()) fatalError(0, kMessageWindowGoneOnAppend);
+    if (!mainWindowExists()) fatalError(0, kMessageControlNotLoaded);
     SendMessageA(mainWindow(), kAppendToResultMessage, 0, reinterpret_cast<LPARAM>(piece ? piece : ""));
 }
 
