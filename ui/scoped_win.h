@@ -41,6 +41,7 @@ inline void destroyIcon(HICON icon) { DestroyIcon(icon); }
 inline void destroyCursor(HCURSOR cursor) { DestroyCursor(cursor); }
 inline void freeLibrary(HMODULE module) { FreeLibrary(module); }
 inline void deleteDc(HDC dc) { DeleteDC(dc); }
+inline void destroyWindow(HWND window) { DestroyWindow(window); }
 
 using ScopedHandle = Scoped<HANDLE, closeHandle>;
 using ScopedBrush = Scoped<HBRUSH, deleteGdiObject>;
@@ -49,6 +50,7 @@ using ScopedIcon = Scoped<HICON, destroyIcon>;
 using ScopedCursor = Scoped<HCURSOR, destroyCursor>;
 using ScopedLibrary = Scoped<HMODULE, freeLibrary>;
 using ScopedMemoryDc = Scoped<HDC, deleteDc>;
+using ScopedWindow = Scoped<HWND, destroyWindow>;
 
 // BeginPaint/EndPaint for one WM_PAINT.
 class PaintScope {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <oaidl.h>
+
 struct IWebBrowser2;
 
 // The web panel: a child window hosting the system's WebBrowser control over
@@ -27,3 +29,8 @@ void navigate(HWND panel, const char* address, long flags = 0, const char* targe
 
 // The panel's browser (not add-ref'ed), or null when `panel` is not a live web panel.
 IWebBrowser2* browserOf(HWND panel);
+
+// Where the control's events go. The program handles none of them and sets
+// no observer; tests watch the panel's navigations through one.
+using WebPanelEventObserver = void (*)(HWND panel, DISPID event, DISPPARAMS* parameters);
+void setWebPanelEventObserver(WebPanelEventObserver observer);

@@ -15,6 +15,7 @@
 // medians. Once a measurement takes longer than S seconds (default 480), the
 // larger sizes are skipped.
 #include <windows.h>
+#include <ole2.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -353,6 +354,7 @@ struct SizeFigures {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (OleInitialize(nullptr) != S_OK) fail("OLE could not be initialised");  // the web panel needs it
     int rounds = 1;
     double limitSeconds = 480;
     std::vector<int> sizes;
