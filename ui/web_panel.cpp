@@ -339,7 +339,8 @@ HWND createWebPanel(HWND parent, int id, const RECT& place) {
 }
 
 IWebBrowser2* browserOf(HWND panel) {
-    if (!panel || !IsWindow(panel) || GetWindowLongPtrA(panel, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(webPanelProcedure)) {
+    char className[sizeof kWebPanelClassName + 1] = "";
+    if (!panel || !GetClassNameA(panel, className, sizeof className) || lstrcmpA(className, kWebPanelClassName) != 0) {
         return nullptr;
     }
     PanelState* state = stateOf(panel);
