@@ -41,6 +41,7 @@ inline void destroyIcon(HICON icon) { DestroyIcon(icon); }
 inline void destroyCursor(HCURSOR cursor) { DestroyCursor(cursor); }
 inline void freeLibrary(HMODULE module) { FreeLibrary(module); }
 inline void deleteDc(HDC dc) { DeleteDC(dc); }
+inline void closeKey(HKEY key) { RegCloseKey(key); }
 inline void destroyWindow(HWND window) { DestroyWindow(window); }
 
 using ScopedHandle = Scoped<HANDLE, closeHandle>;
@@ -50,6 +51,7 @@ using ScopedIcon = Scoped<HICON, destroyIcon>;
 using ScopedCursor = Scoped<HCURSOR, destroyCursor>;
 using ScopedLibrary = Scoped<HMODULE, freeLibrary>;
 using ScopedMemoryDc = Scoped<HDC, deleteDc>;
+using ScopedKey = Scoped<HKEY, closeKey>;
 using ScopedWindow = Scoped<HWND, destroyWindow>;
 
 // BeginPaint/EndPaint for one WM_PAINT.
@@ -66,6 +68,23 @@ public:
 private:
     HWND window_;
     PAINTSTRUCT paint_{};
+    HDC dc_;
+};
+
+// GetDC/ReleaseDC: a window's DC outside painting.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDc() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
     HDC dc_;
 };
 
