@@ -3,7 +3,7 @@
 #include <windows.h>
 
 // The one window: three edit boxes, the Start button, the caption and example
-// labels, with the places of the site link and the web panel kept free.
+// labels, the site link and the web panel.
 
 inline constexpr char kMainWindowClassName[] = "KorvelSievraMain";
 
