@@ -12,6 +12,7 @@
 
 #include "launch_support.h"
 #include "layout.h"
+#include "memory_picture.h"
 #include "pump.h"
 #include "scoped_win.h"
 #include "site_link.h"
@@ -44,46 +45,12 @@ struct Pixels {
     }
 };
 
-// A 32-bit bitmap selected into a memory DC, `width` x `height`.
-class MemoryPicture {
-public:
-    MemoryPicture(int width, int height) : width_(width), height_(height), dc_(CreateCompatibleDC(nullptr)) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
-        previous_ = SelectObject(dc_.get(), bitmap_.get());
-    }
-    ~MemoryPicture() { SelectObject(dc_.get(), previous_); }
-    MemoryPicture(const MemoryPicture&) = delete;
-    MemoryPicture& operator=(const MemoryPicture&) = delete;
-
-    HDC dc() const { return dc_.get(); }
-    Pixels pixels() const {
-        GdiFlush();
-        Pixels out{width_, height_, {}};
-        const auto* bgra = static_cast<const unsigned char*>(bits_);
-        for (int i = 0; i < width_ * height_; ++i) out.at.push_back(RGB(bgra[4 * i + 2], bgra[4 * i + 1], bgra[4 * i]));
-        return out;
-    }
-
-private:
-    int width_, height_;
-    ScopedMemoryDc dc_;
-    ScopedBitmap bitmap_;
-    void* bits_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
-};
-
 // What paintSiteLink draws for `text` in `colour` over a whole link.
 Pixels paintedInMemory(const char* text, COLORREF colour) {
     const MemoryPicture picture(kLinkWidth, kLinkHeight);
     const RECT client{0, 0, kLinkWidth, kLinkHeight};
     paintSiteLink(picture.dc(), client, client, text, colour);
-    return picture.pixels();
+    return Pixels{picture.width(), picture.height(), picture.colours()};
 }
 
 // What the window shows now, as it is: nothing is painted first.
@@ -93,7 +60,7 @@ Pixels shownNow(HWND window) {
     const MemoryPicture picture(client.right, client.bottom);
     const WindowDc screen(window);
     BitBlt(picture.dc(), 0, 0, client.right, client.bottom, screen.get(), 0, 0, SRCCOPY);
-    return picture.pixels();
+    return Pixels{picture.width(), picture.height(), picture.colours()};
 }
 
 bool hasPaintPending(HWND window) { return GetUpdateRect(window, nullptr, FALSE) != FALSE; }
@@ -330,7 +297,7 @@ TEST(SiteLinkPaint, CentredTextOnButtonFace) {
         const ScopedBrush fill(CreateSolidBrush(untouched));
         FillRect(picture.dc(), &client, fill.get());
         paintSiteLink(picture.dc(), RECT{0, 0, 300, kLinkHeight}, client, text, kNormal);
-        const Pixels painted = picture.pixels();
+        const Pixels painted = Pixels{picture.width(), picture.height(), picture.colours()};
 
         int left = kLinkWidth, right = -1, top = kLinkHeight, bottom = -1, widestRow = 0, others = 0;
         for (int y = 0; y < kLinkHeight; ++y) {

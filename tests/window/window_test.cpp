@@ -10,6 +10,7 @@
 #include "label.h"
 #include "layout.h"
 #include "main_window.h"
+#include "memory_picture.h"
 #include "pump.h"
 #include "scoped_win.h"
 #include "site_link.h"
@@ -293,25 +294,10 @@ struct Painted {
 };
 
 Painted paintLabelToBitmap(const char* text, int width, int height, bool singleLine) {
-    const ScopedMemoryDc dc(CreateCompatibleDC(nullptr));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    const ScopedBitmap bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    const SelectedObject selected(dc.get(), bitmap.get());
+    const MemoryPicture picture(width, height);
     const RECT client{0, 0, width, height};
-    paintLabel(dc.get(), client, client, text, singleLine);
-    GdiFlush();
-    Painted painted{width, height, {}};
-    const auto* bgra = static_cast<const unsigned char*>(bits);
-    for (int i = 0; i < width * height; ++i) {
-        painted.pixels.push_back(RGB(bgra[4 * i + 2], bgra[4 * i + 1], bgra[4 * i]));
-    }
-    return painted;
+    paintLabel(picture.dc(), client, client, text, singleLine);
+    return Painted{width, height, picture.colours()};
 }
 
 TEST(Label, PaintsTextOnButtonFace) {
