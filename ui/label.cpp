@@ -1,6 +1,7 @@
 #include "label.h"
 
 #include "scoped_win.h"
+#include "window_class.h"
 
 namespace {
 
@@ -51,14 +52,8 @@ void paintLabel(HDC dc, const RECT& area, const RECT& client, const char* text, 
 }
 
 bool registerLabelClass(HINSTANCE instance) {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = labelProcedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClass.lpszClassName = kLabelClassName;
-    return RegisterClassExA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return registerWindowClass(instance, kLabelClassName, labelProcedure, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW,
+                               arrowCursor());
 }
 
 HWND createLabel(HWND parent, int id, const char* text, const RECT& place, bool singleLine) {

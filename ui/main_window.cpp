@@ -11,6 +11,7 @@
 #include "site_link.h"
 #include "tab_ring.h"
 #include "web_panel.h"
+#include "window_class.h"
 
 namespace {
 
@@ -232,14 +233,8 @@ LRESULT CALLBACK mainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
 }
 
 bool registerMainWindowClass(HINSTANCE instance) {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = mainWindowProcedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClass.lpszClassName = kMainWindowClassName;
-    return RegisterClassExA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return registerWindowClass(instance, kMainWindowClassName, mainWindowProcedure,
+                               CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, arrowCursor());
 }
 
 HWND createMainWindow(HINSTANCE instance) {

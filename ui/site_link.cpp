@@ -9,6 +9,7 @@
 
 #include "open_target.h"
 #include "scoped_win.h"
+#include "window_class.h"
 
 namespace {
 
@@ -192,15 +193,8 @@ bool registerSiteLinkClass(HINSTANCE instance) {
                                   kCursorSize, kHandPlanes.andPlane.data(), kHandPlanes.xorPlane.data()));
         if (!g_hand) return false;
     }
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = siteLinkProcedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = g_hand.get();
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-    windowClass.lpszClassName = kSiteLinkClassName;
-    return RegisterClassExA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return registerWindowClass(instance, kSiteLinkClassName, siteLinkProcedure, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW,
+                               g_hand.get(), static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)));
 }
 
 HWND createSiteLink(HWND parent, int id, const RECT& place, const char* caption, const char* target) {

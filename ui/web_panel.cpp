@@ -19,6 +19,7 @@
 
 #include "fatal_error.h"
 #include "scoped_win.h"
+#include "window_class.h"
 #include "window_texts.h"
 
 namespace {
@@ -297,13 +298,7 @@ Scoped<BSTR, SysFreeString> toBstr(const char* text) {
 }  // namespace
 
 bool registerWebPanelClass(HINSTANCE instance) {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = webPanelProcedure;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClass.lpszClassName = kWebPanelClassName;
-    return RegisterClassExA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return registerWindowClass(instance, kWebPanelClassName, webPanelProcedure, 0, arrowCursor());
 }
 
 HWND createWebPanel(HWND parent, int id, const RECT& place) {

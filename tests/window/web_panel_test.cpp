@@ -10,6 +10,7 @@
 #include "handlers.h"
 #include "layout.h"
 #include "main_window.h"
+#include "memory_picture.h"
 #include "pump.h"
 #include "scoped_win.h"
 #include "support/test_fatal_error.h"
@@ -178,12 +179,11 @@ TEST_F(WebPanelTest, ControlFillsThePanelWhichNeverErases) {
     EXPECT_EQ(client.right, covered.right);
     EXPECT_EQ(client.bottom, covered.bottom);
 
-    ScopedMemoryDc dc(CreateCompatibleDC(nullptr));
-    ScopedBitmap bitmap(CreateBitmap(4, 4, 1, 32, nullptr));
-    SelectedObject selected(dc.get(), bitmap.get());
-    SetPixel(dc.get(), 1, 1, RGB(1, 2, 3));
-    EXPECT_NE(0, SendMessageA(panel_, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.get()), 0));
-    EXPECT_EQ(RGB(1, 2, 3), GetPixel(dc.get(), 1, 1));
+    const MemoryPicture picture(4, 4);
+    SetPixel(picture.dc(), 1, 1, RGB(1, 2, 3));
+    const std::vector<COLORREF> before = picture.colours();
+    EXPECT_NE(0, SendMessageA(panel_, WM_ERASEBKGND, reinterpret_cast<WPARAM>(picture.dc()), 0));
+    EXPECT_EQ(before, picture.colours());
 }
 
 // A thread outside any OLE apartment cannot have the control: the panel is
